@@ -29,9 +29,10 @@ public:
     bool Opened() const;
 
     // Never block. Read copies up to n bytes out of the receive queue; Write copies up to n bytes
-    // into the send queue (0 when the port is not open) and wakes the write thread.
-    std::uint32_t Read(void* Buffer, std::uint32_t n);
-    std::uint32_t Write(const void* Buffer, std::uint32_t n);
+    // into the send queue (0 when the port is not open) and wakes the write thread. Virtual so
+    // that the fuzzer and the benchmarks can drive the package layer from memory.
+    virtual std::uint32_t Read(void* Buffer, std::uint32_t n);
+    virtual std::uint32_t Write(const void* Buffer, std::uint32_t n);
     // When open: clear the driver's buffer and this port's queue on that side.
     void PurgeRead(bool Abort = false);
     void PurgeWrite(bool Abort = false);
