@@ -1,0 +1,28 @@
+// The settings file: a profile file of GBK text read and written key by key.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+class EIniFileException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TIniFile {
+public:
+    explicit TIniFile(std::string FileName);
+
+    // Default when the file, the section or the key is missing; an empty value reads as empty.
+    std::string ReadString(const std::string& Section, const std::string& Ident,
+                           const std::string& Default) const;
+    // Each write replaces the whole file in one step, so a crash or a full disk never leaves a
+    // half-written file. Raises EIniFileException "Unable to write to <path>" on failure.
+    void WriteString(const std::string& Section, const std::string& Ident,
+                     const std::string& Value);
+
+    const std::string& FileName() const { return fileName_; }
+
+private:
+    std::string fileName_;
+};
