@@ -2,8 +2,8 @@
 
 #include "ini_text.h"
 
+#include "AtomicFile.h"
 #include "gbk_text.h"
-#include "vcl_file.h"
 
 #include <filesystem>
 #include <fstream>
