@@ -1,0 +1,21 @@
+// Everything the console uses of its window toolkit.
+#pragma once
+
+#include "Application.h"
+#include "AtomicFile.h"
+#include "Button.h"
+#include "ComboBox.h"
+#include "DateTimeText.h"
+#include "Dialogs.h"
+#include "Edit.h"
+#include "Fonts.h"
+#include "Form.h"
+#include "Graphics.h"
+#include "Label.h"
+#include "MessageBox.h"
+#include "Panel.h"
+#include "Printer.h"
+#include "SpeedButton.h"
+#include "StatusBar.h"
+#include "SysUtils.h"
+#include "Timer.h"
