@@ -109,10 +109,17 @@ TEST(LanguageRule, SystemLanguageFollowsTheEnvironmentAndIsReadOnce) {
     }
     const std::uint16_t first = systemDefaultLangId();
     EXPECT_EQ(first, langIdOfLocaleName(expected));
+
+    const char* saved = std::getenv("LC_ALL");
+    const std::string savedValue = saved != nullptr ? saved : "";
     setenv("LC_ALL", first == 0x0804 ? "en_US.UTF-8" : "zh_CN.UTF-8", 1);
     EXPECT_EQ(systemDefaultLangId(), first);
     EXPECT_EQ(std::string(EComm32Error(4).what()),
               utf8ToGbk(errorTextUtf8(4, languageOfLangId(first))));
+    if (saved != nullptr)
+        setenv("LC_ALL", savedValue.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
 }
 
 TEST(GbkText, ConvertsBothWaysAndMarksWhatItCannot) {
