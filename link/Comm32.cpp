@@ -6,7 +6,9 @@
 #include "serial_device.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <sys/eventfd.h>
 #include <system_error>
@@ -72,9 +74,10 @@ std::shared_ptr<PortSession> TComm32::Impl::openSession(const std::string& Path)
     s->sendWake = s->receiveWake < 0 ? -1 : eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (s->sendWake < 0) {
         const int code = s->receiveWake < 0 ? ecReadEvent : ecWriteEvent;
+        why = std::string("eventfd: ") + std::strerror(errno);
         releaseDevice(s->fd);
         s->fd = -1;
-        raise(code);
+        raise(code, why);
     }
     return s;
 }
