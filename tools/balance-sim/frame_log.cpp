@@ -1,5 +1,7 @@
 #include "frame_log.h"
 
+#include <cstdio>
+
 FrameLog::~FrameLog() {
     if (file)
         std::fclose(file);
@@ -20,5 +22,9 @@ void FrameLog::write(const char* direction, const std::uint8_t* bytes, std::size
     for (std::size_t i = 0; i < n; ++i)
         std::fprintf(file, " %02x", bytes[i]);
     std::fputc('\n', file);
-    std::fflush(file);
+    // A full disk must not pass unnoticed: tests compare the log with what they saw.
+    if (std::fflush(file) != 0 && !failureReported) {
+        std::perror("balance-sim: writing the log");
+        failureReported = true;
+    }
 }

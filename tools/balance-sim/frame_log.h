@@ -20,5 +20,6 @@ public:
 
 private:
     std::FILE* file = nullptr;
+    bool failureReported = false;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
