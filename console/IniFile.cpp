@@ -5,6 +5,7 @@
 #include "AtomicFile.h"
 #include "gbk_text.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,20 +14,29 @@
 
 namespace {
 
+constexpr std::uintmax_t IniFileSizeLimit = 16 * 1024 * 1024;
+
 // The file's bytes; an empty text when it does not exist, nothing when it exists but cannot be
 // read (so that a write never replaces content it could not see).
 std::optional<std::string> readAll(const std::string& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) {
-        std::error_code ec;
-        if (!std::filesystem::exists(std::filesystem::path(path), ec) && !ec)
-            return std::string();
+    const std::filesystem::path file(path);
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return std::string();
+    // Only a regular file of a settings file's size: a pipe or a device could block or never end.
+    if (ec || !std::filesystem::is_regular_file(status) ||
+        std::filesystem::file_size(file, ec) > IniFileSizeLimit || ec)
+        return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    // The stream buffer raises on a read error (a folder in the file's place, an I/O error).
+    try {
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
         return std::nullopt;
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
 }
 
 bool hasLineBreak(const std::string& s) {

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace {
 
 using namespace std::string_literals;
@@ -59,6 +61,16 @@ TEST(IniFile, FailedWriteRaisesWithThePathAndLeavesNoPartialFile) {
     const std::string missingDir = dir.path("gone/cfg.ini");
     EXPECT_THROW(TIniFile(missingDir).WriteString("sec1", "Title", "x"), EIniFileException);
     EXPECT_FALSE(std::filesystem::exists(dir.path("gone")));
+}
+
+TEST(IniFile, PipeInTheFilesPlaceNeitherBlocksNorIsReplaced) {
+    TempDir dir;
+    const std::string path = dir.path("cfg.ini");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("sec1", "Title", "dflt"), "dflt");
+    EXPECT_THROW(ini.WriteString("sec1", "Title", "x"), EIniFileException);
+    EXPECT_EQ(std::filesystem::status(path).type(), std::filesystem::file_type::fifo);
 }
 
 TEST(IniFile, LineBreakInAValueIsRefusedAndTheFileKept) {

@@ -23,6 +23,8 @@ public:
     PtyPair& operator=(const PtyPair&) = delete;
 
     const std::string& path() const { return path_; }
+    // The balance's end of the line.
+    int master() const { return master_; }
 
 private:
     int master_ = -1;
