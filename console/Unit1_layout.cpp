@@ -97,6 +97,7 @@ void TForm1::designControls() {
     placeButton(Button10, "退出", 8 + 2 * (third + 6), 362, third);
 
     StatusBar1.SetFont(songFont(FieldFontPx));
+    StatusBar1.SetBounds(0, ClientHeight - 26, ClientWidth, 26);
     SaveDialog1.SetFilter(utf8ToGbk("文本文件(*.txt)|*.txt"));
 
     Timer1.SetInterval(250);
