@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QStyleHints>
 
 OperatorLineEdit::OperatorLineEdit() {
@@ -20,7 +21,12 @@ bool OperatorLineEdit::event(QEvent* Event) {
         textBefore = text();
         cursorBefore = cursorPosition();
     }
+    // The editor may go within its own event: its deferred deletion, or a switch of the combo
+    // box's style made by a handler of the edit.
+    const QPointer<OperatorLineEdit> alive(this);
     const bool handled = QLineEdit::event(Event);
+    if (!alive)
+        return handled;
     if (--eventDepth == 0 && operatorEdited)
         endOfOperatorEvent();
     return handled;
