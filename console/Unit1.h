@@ -78,4 +78,7 @@ private:
     std::string settingsPath() const;
     void applySampleInterval();
     void openSelectedPort();
+    void sendCommand(char letter, const std::string& statusText);
+    void sendToBalance(char letter);
+    void appendRecordLine();
 };
