@@ -101,6 +101,7 @@ protected:
 };
 
 struct WireCase {
+    const char* name;
     const char* scaleNo;
     void (TForm1::*click)();
     Bytes frame;
@@ -125,26 +126,39 @@ const char* const tareText = "发送去皮命令，等待天平回复......";
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandOnTheWire,
     testing::Values(
-        WireCase{"1", &TForm1::Button1Click, {0x11, 0x01, 0x74, 0x13}, tareText},
-        WireCase{"1",
+        WireCase{"Tare", "1", &TForm1::Button1Click, {0x11, 0x01, 0x74, 0x13}, tareText},
+        WireCase{"Calibrate",
+                 "1",
                  &TForm1::Button2Click,
                  {0x11, 0x01, 0x76, 0x13},
                  "发送校准命令，等待天平回复......"},
-        WireCase{"1",
+        WireCase{"Unit",
+                 "1",
                  &TForm1::Button3Click,
                  {0x11, 0x01, 0x75, 0x13},
                  "发送单位转换命令，等待天平回复......"},
-        WireCase{"1",
+        WireCase{"Count",
+                 "1",
                  &TForm1::Button4Click,
                  {0x11, 0x01, 0x63, 0x13},
                  "发送计数命令，等待天平回复......"},
-        WireCase{"1", &TForm1::Button6Click, {0x11, 0x01, 0x73, 0x13}, "正在采样......"},
-        WireCase{"0", &TForm1::Button6Click, {0x11, 0x00, 0x73, 0x13}, "正在采样......"},
-        WireCase{"17", &TForm1::Button1Click, {0x11, 0x12, 0x11, 0x74, 0x13}, tareText},
-        WireCase{"18", &TForm1::Button1Click, {0x11, 0x12, 0x12, 0x74, 0x13}, tareText},
-        WireCase{"19", &TForm1::Button1Click, {0x11, 0x12, 0x13, 0x74, 0x13}, tareText},
-        WireCase{"300", &TForm1::Button1Click, {0x11, 0x2C, 0x74, 0x13}, tareText},
-        WireCase{"256", &TForm1::Button1Click, {0x11, 0x00, 0x74, 0x13}, tareText}));
+        WireCase{"Sample", "1", &TForm1::Button6Click, {0x11, 0x01, 0x73, 0x13}, "正在采样......"},
+        WireCase{"SampleBalance0",
+                 "0",
+                 &TForm1::Button6Click,
+                 {0x11, 0x00, 0x73, 0x13},
+                 "正在采样......"},
+        WireCase{
+            "TareBalance17", "17", &TForm1::Button1Click, {0x11, 0x12, 0x11, 0x74, 0x13}, tareText},
+        WireCase{
+            "TareBalance18", "18", &TForm1::Button1Click, {0x11, 0x12, 0x12, 0x74, 0x13}, tareText},
+        WireCase{
+            "TareBalance19", "19", &TForm1::Button1Click, {0x11, 0x12, 0x13, 0x74, 0x13}, tareText},
+        WireCase{
+            "TareBalance300", "300", &TForm1::Button1Click, {0x11, 0x2C, 0x74, 0x13}, tareText},
+        WireCase{
+            "TareBalance256", "256", &TForm1::Button1Click, {0x11, 0x00, 0x74, 0x13}, tareText}),
+    [](const testing::TestParamInfo<WireCase>& info) { return std::string(info.param.name); });
 
 TEST(BalanceNumber, TruncatedToItsLowestEightBits) {
     const std::pair<const char*, int> cases[] = {{"1", 1},   {"0", 0},      {"255", 255},
