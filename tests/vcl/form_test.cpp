@@ -1,3 +1,4 @@
+#include "Application.h"
 #include "Button.h"
 #include "Label.h"
 #include "Panel.h"
@@ -10,6 +11,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -33,6 +35,31 @@ TEST(Form, CloseRunsOnCloseOnceAndCloses) {
     form.Close();
     EXPECT_EQ(closes, 1);
     EXPECT_FALSE(form.Widget()->isVisible());
+}
+
+TEST(Form, ClosingTheMainFormEndsTheLoop) {
+    TestForm form;
+    ASSERT_EQ(Application->MainForm(), &form);
+    int closes = 0;
+    form.OnClose = [&](TCloseAction&) { ++closes; };
+    form.Show();
+    QTimer::singleShot(0, [&] { form.Close(); });
+    // Should the close not end the loop, this does, and the count below tells.
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, [] { QCoreApplication::quit(); });
+    fallback.start(10000);
+    Application->Run();
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(form.Widget()->isVisible());
+}
+
+TEST(Form, AFormNeverShownStillRunsOnCloseWhenAskedToClose) {
+    TestForm form;
+    int closes = 0;
+    form.OnClose = [&](TCloseAction&) { ++closes; };
+    form.Close();
+    EXPECT_EQ(closes, 1);
 }
 
 TEST(Form, AFailingOnCloseIsReportedAndTheWindowStaysOpen) {
