@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <poll.h>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@ constexpr auto LineErrorPause = std::chrono::milliseconds(100);
 // Before hanging up, the client gets this long to read the last reply.
 constexpr auto HangUpGrace = std::chrono::milliseconds(50);
 constexpr auto HangUpMaxWait = std::chrono::seconds(2);
+constexpr auto HangUpRecheck = std::chrono::milliseconds(10);
+constexpr auto BlockedWriteRecheck = std::chrono::milliseconds(100);
 
 FrameFormat linkFormat() {
     FrameFormat f;
@@ -25,11 +28,19 @@ FrameFormat linkFormat() {
     return f;
 }
 
-int msUntil(SimClock::time_point when, SimClock::time_point now) {
+constexpr SimClock::duration MaxPollWait = std::chrono::seconds(60);
+
+// Kept to the nanosecond: a byte takes about a millisecond at 9600 bit/s, so a wait rounded up to
+// whole milliseconds would send each paced byte up to a millisecond late.
+SimClock::duration until(SimClock::time_point when, SimClock::time_point now) {
     if (when <= now)
-        return 0;
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
-    return static_cast<int>(std::min<long long>(ms, 60'000));
+        return SimClock::duration::zero();
+    return std::min<SimClock::duration>(when - now, MaxPollWait);
+}
+
+timespec toTimespec(SimClock::duration d) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
+    return timespec{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
 }
 
 } // namespace
@@ -71,7 +82,9 @@ int BalanceSim::run() {
         pollfd fds[2] = {{signals.fd(), POLLIN, 0}, {-1, 0, 0}};
         if (pty.isOpen() && now >= quietUntil)
             fds[1] = {pty.masterFd(), static_cast<short>(POLLIN | (writeBlocked ? POLLOUT : 0)), 0};
-        if (::poll(fds, 2, pollTimeoutMs(now)) < 0 && errno != EINTR) {
+        const auto wait = pollTimeout(now);
+        const timespec waitSpec = toTimespec(wait.value_or(SimClock::duration::zero()));
+        if (::ppoll(fds, 2, wait ? &waitSpec : nullptr, nullptr) < 0 && errno != EINTR) {
             std::perror("balance-sim: poll");
             return 1;
         }
@@ -88,18 +101,18 @@ int BalanceSim::run() {
     }
 }
 
-int BalanceSim::pollTimeoutMs(SimClock::time_point now) const {
+std::optional<SimClock::duration> BalanceSim::pollTimeout(SimClock::time_point now) const {
     if (!pty.isOpen())
-        return -1;
-    int timeout = -1;
-    const auto consider = [&](int ms) { timeout = timeout < 0 ? ms : std::min(timeout, ms); };
+        return std::nullopt;
+    std::optional<SimClock::duration> timeout;
+    const auto consider = [&](SimClock::duration d) { timeout = std::min(timeout.value_or(d), d); };
     if (now < quietUntil)
-        consider(msUntil(quietUntil, now));
+        consider(until(quietUntil, now));
     if (const auto due = pacer.nextDue())
         // A blocked write waits for POLLOUT; the cap only guards against a missed wake-up.
-        consider(writeBlocked ? 100 : msUntil(*due, now));
+        consider(writeBlocked ? BlockedWriteRecheck : until(*due, now));
     if (hangUpPending)
-        consider(10);
+        consider(HangUpRecheck);
     return timeout;
 }
 

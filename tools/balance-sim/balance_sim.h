@@ -13,6 +13,7 @@
 #include <frame_format.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class BalanceSim {
@@ -23,7 +24,8 @@ public:
 
 private:
     bool setUp();
-    int pollTimeoutMs(SimClock::time_point now) const;
+    // None when nothing is due: wait for the line or a signal alone.
+    std::optional<SimClock::duration> pollTimeout(SimClock::time_point now) const;
     void readFromClient(SimClock::time_point now);
     void receiveBytes(const std::uint8_t* bytes, std::size_t n, SimClock::time_point now);
     void onFrame(const std::uint8_t* payload, std::size_t length, SimClock::time_point now);

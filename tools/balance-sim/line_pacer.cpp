@@ -23,7 +23,7 @@ std::optional<SimClock::time_point> LinePacer::nextDue() const {
     if (queue.empty())
         return std::nullopt;
     const Entry& e = queue.front();
-    return e.start + byteTime * static_cast<std::int64_t>(e.sent);
+    return e.start + byteTime * static_cast<std::int64_t>(e.sent + 1);
 }
 
 std::size_t LinePacer::dueCount(const Entry& e, SimClock::time_point now) const {
@@ -31,7 +31,10 @@ std::size_t LinePacer::dueCount(const Entry& e, SimClock::time_point now) const 
         return 0;
     if (byteTime.count() == 0)
         return e.t.bytes.size();
-    const auto byteSlots = static_cast<std::size_t>((now - e.start) / byteTime) + 1;
+    // A byte reaches the far end with its stop bit, at the end of its slot. Handing it over at the
+    // start would make every transmission a byte early, and a client answering its last byte
+    // would find the line still busy for one more byte time.
+    const auto byteSlots = static_cast<std::size_t>((now - e.start) / byteTime);
     return std::min(byteSlots, e.t.bytes.size());
 }
 

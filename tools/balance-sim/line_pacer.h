@@ -1,6 +1,6 @@
 // Outgoing bytes timed like a serial line: each byte takes ten bit times (start, eight data,
-// stop), and the line carries one thing after another. Nothing here blocks: the main loop asks
-// when the next byte is due and pumps what is due.
+// stop) and is handed over when they have passed, and the line carries one thing after another.
+// Nothing here blocks: the main loop asks when the next byte is due and pumps what is due.
 #pragma once
 
 #include <chrono>
