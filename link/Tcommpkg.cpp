@@ -1,5 +1,7 @@
 #include "Tcommpkg.h"
 
+#include "byte_runs.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -296,7 +298,7 @@ std::uint32_t TCommPackage::ReadPackage(void* Buffer, std::uint32_t Length) {
     if (PackageType.load() == cptCompatiblePkg)
         return readRecordPackage(out, Length);
     const std::uint32_t n = std::min(Length, recordLength(oldest));
-    std::memcpy(out, oldest + TCommPackageHead::HeaderSize, n);
+    copyBytes(out, oldest + TCommPackageHead::HeaderSize, n);
     ReceiveQueue.Pop();
     return n;
 }

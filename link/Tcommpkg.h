@@ -45,11 +45,37 @@ public:
     void Pop();
 
     std::uint32_t Count() const;
-    bool Empty() const { return Count() == 0; }
+    bool Empty() const {
+        return ReadIndex.load(std::memory_order_acquire) ==
+               WriteIndex.load(std::memory_order_acquire);
+    }
     bool Full() const;
     // Largest payload a slot holds.
     std::uint32_t PayloadCapacity() const;
+
+private:
+    // A compare rather than a division.
+    std::uint32_t nextSlot(std::uint32_t Index) const;
 };
+
+// Inline: these run once per package, on the consumer side around a copy of a few bytes.
+inline std::uint32_t TCommPackageQueue::nextSlot(std::uint32_t Index) const {
+    return Index + 1 == SlotCount ? 0 : Index + 1;
+}
+
+inline const std::uint8_t* TCommPackageQueue::Front() const {
+    const std::uint32_t r = ReadIndex.load(std::memory_order_relaxed);
+    if (SlotCount == 0 || r == WriteIndex.load(std::memory_order_acquire))
+        return nullptr;
+    return Buffer.get() + std::size_t(r) * std::size_t(RecordSize);
+}
+
+inline void TCommPackageQueue::Pop() {
+    const std::uint32_t r = ReadIndex.load(std::memory_order_relaxed);
+    if (SlotCount == 0 || r == WriteIndex.load(std::memory_order_acquire))
+        return;
+    ReadIndex.store(nextSlot(r), std::memory_order_release);
+}
 
 // Wakes the timer thread; resets itself when a waiter takes it.
 class TAutoResetEvent {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "CommTypes.h"
+#include "byte_runs.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -16,7 +18,9 @@ struct FrameFormat {
 };
 
 // Longest frame a payload of packageSize bytes can give: every byte escaped, marks doubled.
-constexpr std::uint32_t maxFrameLength(std::uint32_t packageSize) { return 2 * packageSize + 4; }
+constexpr std::uint32_t maxFrameLength(std::uint32_t packageSize) {
+    return 2 * packageSize + 4;
+}
 
 // Writes the frame for src's payload (cut at packageSize) into dest's record, sets dest's length
 // and returns it. dest must hold maxFrameLength(packageSize) bytes of data.
@@ -37,33 +41,101 @@ struct FrameReceiverState {
 };
 
 // Feeds bytes through the state machine. For each finished frame calls onFrame(payload, length);
-// the payload pointer is valid only during the call.
+// the payload pointer (into the gathered payload or straight into bytes) is valid only during
+// the call, and st is brought up to date on return.
+//
+// Runs of ordinary bytes between frame bytes are found in bulk and moved (or, outside a frame,
+// skipped) whole; each frame byte then gets exactly the per-byte rule of the state machine.
 template <typename OnFrame>
 void feedFrameBytes(FrameReceiverState& st, std::uint8_t* payload, const FrameFormat& fmt,
                     const std::uint8_t* bytes, std::size_t n, OnFrame&& onFrame) {
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint8_t b = bytes[i];
-        if (!st.escapePending && b == fmt.head) {
-            st.length = 0;
-            st.inFrame = true;
-        } else if (st.inFrame) {
-            if (st.escapePending) {
-                if (st.length < fmt.packageSize)
-                    payload[st.length++] = b;
-                st.escapePending = false;
-            } else if (b == fmt.ctrl) {
-                st.escapePending = true;
-            } else if (b == fmt.tail) {
-                onFrame(static_cast<const std::uint8_t*>(payload), st.length);
-                st.length = 0;
-                st.inFrame = false;
+    // Locals rather than st: every store into payload might alias st and force reloads.
+    bool inFrame = st.inFrame;
+    bool escapePending = st.escapePending;
+    std::uint32_t length = st.length;
+    const std::uint8_t head = fmt.head;
+    const std::uint8_t tail = fmt.tail;
+    const std::uint8_t ctrl = fmt.ctrl;
+    const std::uint32_t size = fmt.packageSize;
+    const std::uint8_t* p = bytes;
+    const std::uint8_t* const end = bytes + n;
+
+    // Appends what still fits; the rest of an oversized frame is dropped.
+    const auto appendRun = [&](const std::uint8_t* from, std::size_t count) {
+        const std::size_t take = std::min<std::size_t>(count, size - length);
+        copyBytes(payload + length, from, take);
+        length += std::uint32_t(take);
+    };
+    const auto appendByte = [&](std::uint8_t b) {
+        if (length < size)
+            payload[length++] = b;
+    };
+
+    // The byte after an unescaped control byte is payload in a frame and ignored outside one,
+    // whatever its value.
+    if (escapePending && p != end) {
+        if (inFrame)
+            appendByte(*p);
+        ++p;
+        escapePending = false;
+    }
+    while (p != end) {
+        const std::uint8_t* const mark = findFrameByte(p, end, head, tail, ctrl);
+        if (mark == end) {
+            if (inFrame)
+                appendRun(p, std::size_t(end - p));
+            break;
+        }
+        const std::uint8_t b = *mark;
+        const std::size_t run = std::size_t(mark - p);
+        // Tested in the machine's order, so frame bytes that share a value act as the first.
+        if (b == head) {
+            // What was gathered, the run included, is dropped.
+            length = 0;
+            inFrame = true;
+            p = mark + 1;
+        } else if (b == ctrl) {
+            if (inFrame)
+                appendRun(p, run);
+            p = mark + 1;
+            if (p == end) {
+                escapePending = true;
+                break;
+            }
+            if (inFrame) {
+                appendByte(*p++);
+                // Escaped bytes back to back, the worst case, go without a search each. (Here the
+                // control byte differs from the head, or it would have been taken as one.)
+                const std::uint8_t* const last = end - 1;
+                while (p < last && *p == ctrl) {
+                    appendByte(p[1]);
+                    p += 2;
+                }
             } else {
-                if (st.length < fmt.packageSize)
-                    payload[st.length++] = b;
-                st.escapePending = false;
+                ++p;
             }
         } else {
-            st.escapePending = !st.escapePending && b == fmt.ctrl;
+            if (inFrame) {
+                if (length == 0) {
+                    // The whole payload is the run: hand it over from where it lies.
+                    onFrame(p, std::uint32_t(std::min<std::size_t>(run, size)));
+                } else {
+                    appendRun(p, run);
+                    onFrame(static_cast<const std::uint8_t*>(payload), length);
+                }
+                length = 0;
+                inFrame = false;
+            }
+            p = mark + 1;
+            // Frames mostly come back to back: take the next head without a search.
+            if (p != end && *p == head) {
+                inFrame = true;
+                ++p;
+            }
         }
     }
+
+    st.inFrame = inFrame;
+    st.escapePending = escapePending;
+    st.length = length;
 }

@@ -1,5 +1,7 @@
 #include "Tcommpkg.h"
 
+#include "byte_runs.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -28,30 +30,16 @@ bool TCommPackageQueue::Put(const std::uint8_t* Payload, std::uint32_t Length) {
     if (SlotCount == 0)
         return false;
     const std::uint32_t w = WriteIndex.load(std::memory_order_relaxed);
-    const std::uint32_t next = (w + 1) % SlotCount;
+    const std::uint32_t next = nextSlot(w);
     if (next == ReadIndex.load(std::memory_order_acquire))
         return false;
     const std::uint32_t n = std::min(Length, PayloadCapacity());
     TCommPackageHead slot{Buffer.get() + std::size_t(w) * std::size_t(RecordSize)};
     slot.SetLength(n);
-    if (n != 0)
-        std::memcpy(slot.Data(), Payload, n);
+    // Only the payload: the slot's bytes past it have no meaning.
+    copyBytes(slot.Data(), Payload, n);
     WriteIndex.store(next, std::memory_order_release);
     return true;
-}
-
-const std::uint8_t* TCommPackageQueue::Front() const {
-    const std::uint32_t r = ReadIndex.load(std::memory_order_relaxed);
-    if (SlotCount == 0 || r == WriteIndex.load(std::memory_order_acquire))
-        return nullptr;
-    return Buffer.get() + std::size_t(r) * std::size_t(RecordSize);
-}
-
-void TCommPackageQueue::Pop() {
-    const std::uint32_t r = ReadIndex.load(std::memory_order_relaxed);
-    if (SlotCount == 0 || r == WriteIndex.load(std::memory_order_acquire))
-        return;
-    ReadIndex.store((r + 1) % SlotCount, std::memory_order_release);
 }
 
 std::uint32_t TCommPackageQueue::Count() const {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,135 @@ TEST(FrameDecode, LongFrameYieldsItsFirstPackageSizeBytes) {
     const auto fmt = linkFormat(false, 4);
     EXPECT_EQ(decode({{0x11, 1, 2, 3, 4, 5, 6, 0x13, 0x11, 9, 0x13}}, fmt),
               (std::vector<Bytes>{{1, 2, 3, 4}, {9}}));
+}
+
+// The receiver's table applied one byte at a time, for checking the bulk paths against.
+struct ByteMachine {
+    FrameFormat fmt;
+    bool inFrame = false;
+    bool escapePending = false;
+    Bytes gathered;
+    std::vector<Bytes> frames;
+
+    void feed(std::uint8_t b) {
+        const auto append = [&] {
+            if (gathered.size() < fmt.packageSize)
+                gathered.push_back(b);
+        };
+        if (!escapePending && b == fmt.head) {
+            gathered.clear();
+            inFrame = true;
+        } else if (inFrame && escapePending) {
+            append();
+            escapePending = false;
+        } else if (inFrame && b == fmt.ctrl) {
+            escapePending = true;
+        } else if (inFrame && b == fmt.tail) {
+            frames.push_back(gathered);
+            gathered.clear();
+            inFrame = false;
+        } else if (inFrame) {
+            append();
+            escapePending = false;
+        } else if (escapePending) {
+            escapePending = false;
+        } else {
+            escapePending = b == fmt.ctrl;
+        }
+    }
+};
+
+Bytes encodeByteByByte(const Bytes& payload, const FrameFormat& fmt) {
+    Bytes frame;
+    if (fmt.doubleMark)
+        frame.push_back(fmt.head);
+    frame.push_back(fmt.head);
+    for (std::size_t i = 0; i < payload.size() && i < fmt.packageSize; ++i) {
+        const std::uint8_t b = payload[i];
+        if (b == fmt.head || b == fmt.tail || b == fmt.ctrl)
+            frame.push_back(fmt.ctrl);
+        frame.push_back(b);
+    }
+    if (fmt.doubleMark)
+        frame.push_back(fmt.tail);
+    frame.push_back(fmt.tail);
+    return frame;
+}
+
+// Random frame bytes (sometimes sharing a value), package sizes around the 16-byte blocks the
+// search works in, and streams of ordinary runs of any length mixed with frame bytes.
+struct StreamMaker {
+    std::mt19937 rng{20240611};
+
+    int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
+
+    FrameFormat format() {
+        const std::uint32_t sizes[] = {0, 1, 7, 15, 16, 17, 31, 33, 64, 4096};
+        if (below(3) == 0)
+            return FrameFormat{std::uint8_t(0x11 + below(3)), std::uint8_t(0x11 + below(3)),
+                               std::uint8_t(0x11 + below(3)), below(2) == 1, sizes[below(10)]};
+        return FrameFormat{0x11, 0x13, 0x12, below(2) == 1, sizes[below(10)]};
+    }
+
+    Bytes stream(const FrameFormat& fmt) {
+        Bytes s;
+        const int pieces = 1 + below(40);
+        for (int i = 0; i < pieces; ++i) {
+            const int run = below(4) == 0 ? below(80) : below(20);
+            for (int k = 0; k < run; ++k)
+                s.push_back(std::uint8_t(0x20 + below(0x60)));
+            const std::uint8_t frameBytes[] = {fmt.head, fmt.tail, fmt.ctrl};
+            s.push_back(frameBytes[below(3)]);
+        }
+        return s;
+    }
+
+    std::vector<Bytes> split(const Bytes& s) {
+        std::vector<Bytes> reads;
+        for (std::size_t at = 0; at < s.size();) {
+            const std::size_t n =
+                std::min<std::size_t>(s.size() - at, 1 + below(below(4) ? 40 : 3));
+            reads.emplace_back(s.begin() + std::ptrdiff_t(at), s.begin() + std::ptrdiff_t(at + n));
+            at += n;
+        }
+        return reads;
+    }
+};
+
+TEST(FrameDecode, BulkRunsAgreeWithTheByteMachineAtEveryReadBoundary) {
+    StreamMaker make;
+    for (int trial = 0; trial < 3000; ++trial) {
+        const FrameFormat fmt = make.format();
+        const Bytes stream = make.stream(fmt);
+        ByteMachine expected;
+        expected.fmt = fmt;
+        FrameReceiverState state;
+        Bytes payload(fmt.packageSize);
+        std::vector<Bytes> frames;
+        for (const Bytes& r : make.split(stream)) {
+            feedFrameBytes(
+                state, payload.data(), fmt, r.data(), r.size(),
+                [&](const std::uint8_t* p, std::uint32_t n) { frames.emplace_back(p, p + n); });
+            for (std::uint8_t b : r)
+                expected.feed(b);
+            // A frame left open must be gathered, since the next read carries on with it.
+            ASSERT_EQ(state.inFrame, expected.inFrame) << "trial " << trial;
+            ASSERT_EQ(state.escapePending, expected.escapePending) << "trial " << trial;
+            ASSERT_EQ(Bytes(payload.begin(), payload.begin() + state.length), expected.gathered)
+                << "trial " << trial;
+            ASSERT_EQ(frames, expected.frames) << "trial " << trial;
+        }
+    }
+}
+
+TEST(FrameEncode, BulkRunsAgreeWithByteByByteEncoding) {
+    StreamMaker make;
+    for (int trial = 0; trial < 2000; ++trial) {
+        const FrameFormat fmt = make.format();
+        // The stream maker's mix of runs and frame bytes, used here as a payload.
+        const Bytes payload = make.stream(fmt);
+        EXPECT_EQ(encode(payload, fmt), encodeByteByByte(payload, fmt)) << "trial " << trial;
+    }
 }
 
 } // namespace
