@@ -13,21 +13,31 @@
 #endif
 
 // The first byte in [from, end) equal to a, b or c; end when there is none. Reads nothing
-// outside [from, end).
-inline const std::uint8_t* findFrameByte(const std::uint8_t* from, const std::uint8_t* end,
-                                         std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+// outside [start, end), where start <= from is the beginning of the caller's buffer.
+inline const std::uint8_t* findFrameByte(const std::uint8_t* start, const std::uint8_t* from,
+                                         const std::uint8_t* end, std::uint8_t a, std::uint8_t b,
+                                         std::uint8_t c) {
 #if defined(__SSE2__)
-    const __m128i va = _mm_set1_epi8(char(a));
-    const __m128i vb = _mm_set1_epi8(char(b));
-    const __m128i vc = _mm_set1_epi8(char(c));
-    while (end - from >= 16) {
-        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(w, va), _mm_cmpeq_epi8(w, vb)), _mm_cmpeq_epi8(w, vc));
-        const unsigned mask = unsigned(_mm_movemask_epi8(hits));
-        if (mask != 0)
-            return from + std::countr_zero(mask);
-        from += 16;
+    // Under 16 bytes in all (a command message), testing each byte costs less than the set-up.
+    if (end - start >= 16) {
+        const __m128i va = _mm_set1_epi8(char(a));
+        const __m128i vb = _mm_set1_epi8(char(b));
+        const __m128i vc = _mm_set1_epi8(char(c));
+        const auto hitsAt = [&](const std::uint8_t* at) {
+            const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            const __m128i hits = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(w, va), _mm_cmpeq_epi8(w, vb)), _mm_cmpeq_epi8(w, vc));
+            return unsigned(_mm_movemask_epi8(hits));
+        };
+        for (; end - from >= 16; from += 16)
+            if (const unsigned mask = hitsAt(from))
+                return from + std::countr_zero(mask);
+        if (from == end)
+            return end;
+        // The last few bytes: the final 16 of the buffer, minus those already searched. This
+        // ends every read, so it matters as much as the loop above.
+        const unsigned mask = hitsAt(end - 16) >> (16 - (end - from));
+        return mask != 0 ? from + std::countr_zero(mask) : end;
     }
 #endif
     while (from != end && *from != a && *from != b && *from != c)

@@ -80,7 +80,7 @@ void feedFrameBytes(FrameReceiverState& st, std::uint8_t* payload, const FrameFo
         escapePending = false;
     }
     while (p != end) {
-        const std::uint8_t* const mark = findFrameByte(p, end, head, tail, ctrl);
+        const std::uint8_t* const mark = findFrameByte(bytes, p, end, head, tail, ctrl);
         if (mark == end) {
             if (inFrame)
                 appendRun(p, std::size_t(end - p));
