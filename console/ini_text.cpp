@@ -98,6 +98,23 @@ std::optional<SectionSpan> findSection(const std::vector<Line>& lines, std::stri
     return std::nullopt;
 }
 
+bool isQuoted(std::string_view s) {
+    return s.size() >= 2 && s.front() == '"' && s.back() == '"';
+}
+
+// Blanks around a value are dropped on reading, so a value that has them (a title typed with
+// leading blanks) is written in quotes, as is one that is itself quoted; one pair is taken off.
+std::string quotedIfNeeded(std::string_view value) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (value.empty() || (!blank(value.front()) && !blank(value.back()) && !isQuoted(value)))
+        return std::string(value);
+    return "\"" + std::string(value) + "\"";
+}
+
+std::string_view unquoted(std::string_view value) {
+    return isQuoted(value) ? value.substr(1, value.size() - 2) : value;
+}
+
 } // namespace
 
 std::optional<std::string> iniLookup(std::string_view Text, std::string_view Section,
@@ -109,7 +126,7 @@ std::optional<std::string> iniLookup(std::string_view Text, std::string_view Sec
     for (std::size_t i = span->First + 1; i < span->Last; ++i) {
         auto kv = keyLine(lines[i].Body);
         if (kv && sameName(kv->Key, Key))
-            return std::string(kv->Value.substr(0, IniValueLimit));
+            return std::string(unquoted(kv->Value).substr(0, IniValueLimit));
     }
     return std::nullopt;
 }
@@ -119,7 +136,7 @@ std::string iniAssign(std::string_view Text, std::string_view Section, std::stri
     auto lines = splitLines(Text);
     const std::string_view eol =
         (!lines.empty() && !lines.front().Eol.empty()) ? lines.front().Eol : std::string_view("\n");
-    const std::string entry = std::string(Key) + "=" + std::string(Value);
+    const std::string entry = std::string(Key) + "=" + quotedIfNeeded(Value);
 
     std::size_t replaceAt = lines.size(); // the line to replace, or
     std::size_t insertAt = lines.size();  // the place to insert before

@@ -43,6 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"FirstOfTwoWins", "[sec1]\nTitle=a\nTitle=b\n[sec1]\nTitle=c\n", "sec1", "Title",
                    "a"},
         LookupCase{"CommentIsNoKey", "[sec1]\n;Title=a\n#Title=b\n", "sec1", "Title", std::nullopt},
+        LookupCase{"OnePairOfQuotesTaken", "[sec1]\nTitle= \"  a \" \n", "sec1", "Title", "  a "},
+        LookupCase{"LoneQuoteKept", "[sec1]\nTitle=\"a\n", "sec1", "Title", "\"a"},
         LookupCase{"EqualsInsideValueKept", "[sec1]\nTitle=a=b\n", "sec1", "Title", "a=b"},
         LookupCase{"OddLinesSkipped",
                    "[sec1]\nno equals here\n\xFF\xFE\0\x01\n=orphan\nTitle=ok\n"s, "sec1", "Title",
@@ -91,8 +93,10 @@ TEST(IniAssign, NewSectionAppendedWithTheFilesLineEnding) {
 }
 
 TEST(IniAssign, WrittenValuesReadBackUnchanged) {
-    const std::string values[] = {"",   "50",  "12.7", gbkTitle,       "a=b",
-                                  ";x", "[y]", "#z",   "nul\0inside"s, "\xFF\x80\x81"};
+    const std::string values[] = {
+        "",   "50",           "12.7",         gbkTitle,         "a=b",         ";x", "[y]",
+        "#z", "nul\0inside"s, "\xFF\x80\x81", "   " + gbkTitle, "trailing \t", " ",  "\"quoted\"",
+        "\"", "\"half"};
     std::string text = "[sec4]\nSampleInterval=old\n";
     for (const auto& v : values) {
         text = iniAssign(text, "sec4", "SampleInterval", v);
