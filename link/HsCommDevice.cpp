@@ -68,6 +68,9 @@ THsCustomCommDevice::~THsCustomCommDevice() {
     d->package->PackageNotify = nullptr;
     d->frameSettings.reset();
     d->package.reset();
+    // The layer hands our own handler back to the port as it goes; a port thread that outlived
+    // Close must not find it there once this component is gone.
+    d->comm->SetOnCommNotify(nullptr);
     d->comm.reset();
     d->poster = nullptr;
 }
