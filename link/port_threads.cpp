@@ -42,14 +42,19 @@ std::uint32_t drainInput(PortCore& Core, int Fd, std::uint8_t* Chunk, bool& Gone
     const std::uint32_t capacity = Core.receiveQueue.capacity();
     const std::uint32_t nearlyFull = capacity - capacity / 5;
     const std::uint32_t before = Core.receiveQueue.used();
+    // A sender faster than this loop must not keep the notification from ever going out; more
+    // than a queue's worth in one go would only be dropped anyway.
+    const std::uint32_t budget = std::max<std::uint32_t>(capacity, readChunk);
+    std::uint32_t taken = 0;
     std::uint32_t bits = 0;
-    for (;;) {
+    while (taken < budget) {
         const ssize_t n = read(Fd, Chunk, readChunk);
         if (n > 0) {
             bits |= EV_RXCHAR;
             if (std::memchr(Chunk, 0, static_cast<std::size_t>(n)) != nullptr)
                 bits |= EV_RXFLAG;
             Core.receiveQueue.push(Chunk, static_cast<std::uint32_t>(n));
+            taken += static_cast<std::uint32_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -63,12 +68,14 @@ std::uint32_t drainInput(PortCore& Core, int Fd, std::uint8_t* Chunk, bool& Gone
     return bits;
 }
 
+constexpr int maxDrainWaitMs = 100;
+
 // How long the driver needs for Pending bytes at the line's rate (10 bits a byte), bounded so a
 // wrong guess costs little.
 int drainWaitMs(int Pending, std::uint32_t Baud) {
     const long long ms =
         static_cast<long long>(Pending) * 10 * 1000 / std::max<std::uint32_t>(Baud, 1);
-    return static_cast<int>(std::clamp<long long>(ms, 2, 100));
+    return static_cast<int>(std::clamp<long long>(ms, 2, maxDrainWaitMs));
 }
 
 } // namespace
@@ -143,6 +150,8 @@ void runWriteThread(std::shared_ptr<PortCore> Core, std::shared_ptr<PortSession>
     std::uint32_t chunkSent = 0;
     unsigned generation = Core->writePurges;
     bool draining = false;
+    int lastPending = -1;
+    int stuckWaitMs = 0;
     while (!Session->stop) {
         if (Session->lost) {
             Core->sendQueue.clear();
@@ -184,9 +193,15 @@ void runWriteThread(std::shared_ptr<PortCore> Core, std::shared_ptr<PortSession>
         if (draining) {
             int pending = 0;
             if (readOutputPending(Session->fd, pending) && pending > 0) {
-                waitForWake(Session->sendWake, drainWaitMs(pending, Session->baud));
+                // Output that does not move (the far end not reading) is looked at ever less
+                // often, up to the longest wait, instead of every few milliseconds for good.
+                stuckWaitMs = pending == lastPending ? std::min(stuckWaitMs * 2, maxDrainWaitMs)
+                                                     : drainWaitMs(pending, Session->baud);
+                lastPending = pending;
+                waitForWake(Session->sendWake, stuckWaitMs);
                 continue;
             }
+            lastPending = -1;
             draining = false;
             if (Core->sendQueue.used() == 0)
                 Core->notifier.call(Core->sender, EV_TXEMPTY);
