@@ -32,9 +32,15 @@ TEST_F(LayerOnPty, WindowThreadChurnAgainstAStreamOfFrames) {
     });
 
     const std::uint8_t cmd[] = {0x01, 0x73};
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    // At least 4000 rounds; on a loaded machine the port's threads may not have run by then, so
+    // go on (yielding) until the window side has read and heard something, within a deadline.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     int reads = 0;
-    for (int i = 0; i < 4000 && std::chrono::steady_clock::now() < end; ++i) {
+    for (int i = 0; (i < 4000 || reads == 0 || announcements.load() == 0) &&
+                    std::chrono::steady_clock::now() < deadline;
+         ++i) {
+        if (i >= 4000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::uint8_t buf[16];
         if (layer->ReadPackage(buf, sizeof buf) != 0)
             ++reads;
