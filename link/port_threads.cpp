@@ -42,9 +42,9 @@ std::uint32_t drainInput(PortCore& Core, int Fd, std::uint8_t* Chunk, bool& Gone
     const std::uint32_t capacity = Core.receiveQueue.capacity();
     const std::uint32_t nearlyFull = capacity - capacity / 5;
     const std::uint32_t before = Core.receiveQueue.used();
-    // A sender faster than this loop must not keep the notification from ever going out; more
-    // than a queue's worth in one go would only be dropped anyway.
-    const std::uint32_t budget = std::max<std::uint32_t>(capacity, readChunk);
+    // A sender faster than this loop must not keep the notification from ever going out; a few
+    // queues' worth in one go is far more than any line brings between two looks.
+    const std::uint32_t budget = 4 * std::max<std::uint32_t>(capacity, readChunk);
     std::uint32_t taken = 0;
     std::uint32_t bits = 0;
     while (taken < budget) {

@@ -409,6 +409,8 @@ TEST_F(PortTest, EveryByteValuePassesUnchangedBothWays) {
 
     pty.send(all);
     EXPECT_EQ(readAll(all.size()), all);
+    // The bytes are readable just before the notification that announces them is given.
+    ASSERT_TRUE(eventually([&] { return log.countWith(EV_RXFLAG) >= 1; }));
     EXPECT_GE(log.countWith(EV_RXCHAR), 1u);
     EXPECT_EQ(log.countWith(EV_RXFLAG), 1u) << "one NUL received";
 }
