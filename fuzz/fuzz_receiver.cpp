@@ -10,6 +10,7 @@
 //   0xFF       the rest of the input arrives as one chunk (may exceed the 2048-byte read)
 #include <Comm32.h>
 #include <Tcommpkg.h>
+#include <reference_receiver.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -48,48 +49,8 @@ public:
     std::vector<std::uint8_t> written;
 };
 
-// The receiver written out rule by rule, deliberately apart from the layer's code.
-struct ReferenceDecoder {
-    std::uint8_t head, tail, ctrl;
-    std::uint32_t packageSize;
-    bool inFrame = false;
-    bool escapePending = false;
-    std::vector<std::uint8_t> gathered;
-
-    template <typename Out> void feed(std::uint8_t b, Out&& out) {
-        auto append = [&] {
-            if (gathered.size() < packageSize)
-                gathered.push_back(b);
-        };
-        if (!escapePending && b == head) {
-            gathered.clear();
-            inFrame = true;
-        } else if (inFrame && escapePending) {
-            append();
-            escapePending = false;
-        } else if (inFrame && b == ctrl) {
-            escapePending = true;
-        } else if (inFrame && b == tail) {
-            out(gathered);
-            gathered.clear();
-            inFrame = false;
-        } else if (inFrame) {
-            append();
-            escapePending = false;
-        } else if (escapePending) {
-            escapePending = false;
-        } else {
-            escapePending = b == ctrl;
-        }
-    }
-    void reset() {
-        inFrame = escapePending = false;
-        gathered.clear();
-    }
-};
-
 struct Model {
-    ReferenceDecoder decoder;
+    ReferenceReceiver decoder;
     std::deque<std::vector<std::uint8_t>> queue;
     std::uint32_t capacity;
 
@@ -156,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CHECK(pkg.ReceiveQueue.SlotCount == std::max<std::uint32_t>(queueSize, 2));
     comm.written.clear();
 
-    Model model{ReferenceDecoder{head, tail, ctrl, packageSize, false, false, {}},
+    Model model{ReferenceReceiver{FrameFormat{head, tail, ctrl, false, packageSize}},
                 {},
                 pkg.ReceiveQueue.SlotCount - 1};
     std::vector<std::vector<std::uint8_t>> sent;
@@ -213,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Everything the port took reads back as the packages written, when the frame bytes differ
     // (with equal ones no framing can be undone).
     if (head != tail && head != ctrl && tail != ctrl) {
-        ReferenceDecoder back{head, tail, ctrl, packageSize, false, false, {}};
+        ReferenceReceiver back{FrameFormat{head, tail, ctrl, false, packageSize}};
         std::vector<std::vector<std::uint8_t>> received;
         for (std::uint8_t b : comm.written)
             back.feed(b, [&](const std::vector<std::uint8_t>& p) { received.push_back(p); });

@@ -1,6 +1,7 @@
 #include "HsCommDevice.h"
 
 #include "Tcommpkg.h"
+#include "frame_format.h"
 
 #include <atomic>
 
@@ -202,7 +203,8 @@ TCommPackage& THsCustomCommDevice::Package() {
 THsCommDevice::THsCommDevice(TPoster Poster) : THsCustomCommDevice(std::move(Poster)) {
     fSetPort(2);
     fSetBaud(br9600);
-    fSetFrameSettings(THsCommFrameSettings{0x11, 0x13, 0x12, false});
+    fSetFrameSettings(
+        THsCommFrameSettings{BalanceFrameHead, BalanceFrameTail, BalanceFrameCtrl, false});
     fSetPackageSize(4096);
     fSetQueueSize(16);
     fSetUsePackage(true);

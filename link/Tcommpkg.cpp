@@ -112,27 +112,21 @@ void TCommPackage::fSetActive(bool On) {
 void TCommPackage::fSetQueueSize(std::uint32_t Size) {
     // A negative count handed over as unsigned means "too small" as well.
     const std::uint32_t slots = std::int32_t(Size) <= 2 ? 2 : Size;
-    const bool was = fGetActive();
-    if (was)
-        fSetActive(false);
-    try {
-        rebuild(slots, PackageSize);
-    } catch (...) {
-        if (was)
-            fSetActive(true);
-        throw;
-    }
-    if (was)
-        fSetActive(true);
+    rebuildInactive(slots, PackageSize);
 }
 
 void TCommPackage::fSetPackageSize(std::uint32_t Size) {
-    Size = std::min(Size, MaxPackageSize);
+    rebuildInactive(QueueSize, std::min(Size, MaxPackageSize));
+}
+
+// An active layer is made inactive around the rebuild and active again after it, failed or not,
+// which also drops a half-received frame.
+void TCommPackage::rebuildInactive(std::uint32_t Slots, std::uint32_t Size) {
     const bool was = fGetActive();
     if (was)
         fSetActive(false);
     try {
-        rebuild(QueueSize, Size);
+        rebuild(Slots, Size);
     } catch (...) {
         if (was)
             fSetActive(true);

@@ -164,6 +164,7 @@ private:
     std::int32_t recordSize() const;
     void resetLocked();
     void rebuild(std::uint32_t Slots, std::uint32_t Size);
+    void rebuildInactive(std::uint32_t Slots, std::uint32_t Size);
     void _TimerThread();
     void readTimeoutPackage();
     bool writeRecordPackage(const std::uint8_t* Record, std::uint32_t Length);

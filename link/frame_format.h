@@ -17,6 +17,15 @@ struct FrameFormat {
     std::uint32_t packageSize = 4096;
 };
 
+// The balance link's frames: head 0x11 (XON), tail 0x13 (XOFF), control 0x12, single marks.
+inline constexpr std::uint8_t BalanceFrameHead = 0x11;
+inline constexpr std::uint8_t BalanceFrameTail = 0x13;
+inline constexpr std::uint8_t BalanceFrameCtrl = 0x12;
+
+constexpr FrameFormat balanceLinkFormat(std::uint32_t packageSize = 4096) {
+    return FrameFormat{BalanceFrameHead, BalanceFrameTail, BalanceFrameCtrl, false, packageSize};
+}
+
 // Longest frame a payload of packageSize bytes can give: every byte escaped, marks doubled.
 constexpr std::uint32_t maxFrameLength(std::uint32_t packageSize) {
     return 2 * packageSize + 4;

@@ -18,19 +18,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-FrameFormat linkFormat() {
-    FrameFormat f;
-    f.head = 0x11;
-    f.tail = 0x13;
-    f.ctrl = 0x12;
-    f.doubleMark = false;
-    return f;
-}
-
 Bytes frameOf(const Bytes& payload) {
     Bytes out(maxFrameLength(static_cast<std::uint32_t>(payload.size())));
     out.resize(encodeFrame(payload.data(), static_cast<std::uint32_t>(payload.size()), out.data(),
-                           linkFormat()));
+                           balanceLinkFormat()));
     return out;
 }
 

@@ -15,16 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-FrameFormat linkFormat() {
-    FrameFormat f;
-    f.head = 0x11;
-    f.tail = 0x13;
-    f.ctrl = 0x12;
-    f.doubleMark = false;
-    f.packageSize = 64;
-    return f;
-}
-
 int msLeft(Clock::time_point end) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
@@ -122,12 +112,12 @@ void SimClient::send(const Bytes& bytes) {
 void SimClient::sendFrame(const Bytes& payload) {
     Bytes frame(maxFrameLength(static_cast<std::uint32_t>(payload.size())));
     frame.resize(encodeFrame(payload.data(), static_cast<std::uint32_t>(payload.size()),
-                             frame.data(), linkFormat()));
+                             frame.data(), balanceLinkFormat(64)));
     send(frame);
 }
 
 std::vector<Bytes> SimClient::readFrames(std::size_t count, std::chrono::milliseconds deadline) {
-    const FrameFormat fmt = linkFormat();
+    const FrameFormat fmt = balanceLinkFormat(64);
     std::vector<Bytes> frames;
     FrameReceiverState st;
     Bytes payload(fmt.packageSize);

@@ -18,16 +18,6 @@ constexpr auto HangUpMaxWait = std::chrono::seconds(2);
 constexpr auto HangUpRecheck = std::chrono::milliseconds(10);
 constexpr auto BlockedWriteRecheck = std::chrono::milliseconds(100);
 
-FrameFormat linkFormat() {
-    FrameFormat f;
-    f.head = 0x11;
-    f.tail = 0x13;
-    f.ctrl = 0x12;
-    f.doubleMark = false;
-    f.packageSize = CommandPackageSize;
-    return f;
-}
-
 constexpr SimClock::duration MaxPollWait = std::chrono::seconds(60);
 
 // Kept to the nanosecond: a byte takes about a millisecond at 9600 bit/s, so a wait rounded up to
@@ -46,7 +36,7 @@ timespec toTimespec(SimClock::duration d) {
 } // namespace
 
 BalanceSim::BalanceSim(const SimOptions& options)
-    : options(options), format(linkFormat()),
+    : options(options), format(balanceLinkFormat(CommandPackageSize)),
       scale(options.baseGrams, options.pieceGrams, options.seed), responder(options.number, scale),
       faults(options.faults, options.seed + 1), pacer(options.pacing ? options.baud : 0),
       payload(CommandPackageSize) {
