@@ -97,6 +97,20 @@ else:
         if at == len(lines) and lines and not lines[-1].endswith(b"\n"):
             lines[-1] += eol
         lines.insert(at, entry + eol)
+# The window opens the port its saved PortNo names; the simulator is reached only through 串口一.
+portNo = None
+sec2 = next((i for i, l in enumerate(lines) if re.match(rb"^[ \t]*\[[ \t]*sec2[ \t]*(\]|$)", l, re.I)), None)
+if sec2 is not None:
+    for l in lines[sec2 + 1:]:
+        if anyHeader.match(l):
+            break
+        m = re.match(rb"^[ \t]*PortNo[ \t]*=(.*)$", l.rstrip(b"\r\n"), re.I)
+        if m:
+            portNo = m.group(1).strip()
+            break
+if portNo is not None and portNo != "串口一".encode("gbk"):
+    sys.stderr.write("[run] the saved port is not 串口一; pick 串口一 in the window to reach "
+                     "the simulated balance\n")
 tmp = path + ".run-window"
 with open(tmp, "wb") as f:
     f.write(b"".join(lines))
