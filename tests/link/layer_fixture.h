@@ -4,6 +4,7 @@
 
 #include "Comm32.h"
 #include "Tcommpkg.h"
+#include "balance_frames.h"
 #include "notify_log.h"
 #include "pty_fixture.h"
 
@@ -18,11 +19,7 @@ protected:
         // after its own work: a port event seen here has been through the receiver.
         port.SetOnCommNotify([this](void*, std::uint32_t bits) { portEvents.add(bits); });
         layer = std::make_unique<TCommPackage>(&port);
-        layer->fSetPackageType(cptFrameHeadTail);
-        layer->fSetFrameHead(0x11);
-        layer->fSetFrameTail(0x13);
-        layer->fSetFrameCtrl(0x12);
-        layer->fSetDoubleFrameMark(false);
+        useBalanceFrames(*layer);
         layer->PackageNotify = [this](void*, std::uint32_t bits) { announced.add(bits); };
     }
     ~LayerOnPty() override {

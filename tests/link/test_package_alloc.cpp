@@ -3,6 +3,7 @@
 // the layer's notification.
 #include "Comm32.h"
 #include "Tcommpkg.h"
+#include "balance_frames.h"
 #include "pty_fixture.h"
 
 #include <atomic>
@@ -49,11 +50,7 @@ TEST(PackageAllocation, ReceiveAndDrainPathsAllocateNothing) {
     port.SetPortResolver([path = pty.slavePath()](int) { return path; });
     port.fSetBaud(br9600);
     TCommPackage layer(&port);
-    layer.fSetPackageType(cptFrameHeadTail);
-    layer.fSetFrameHead(0x11);
-    layer.fSetFrameTail(0x13);
-    layer.fSetFrameCtrl(0x12);
-    layer.fSetDoubleFrameMark(false);
+    useBalanceFrames(layer);
     std::atomic<int> received{0};
     std::atomic<int> drained{0};
     layer.PackageNotify = [&](void*, std::uint32_t bits) {

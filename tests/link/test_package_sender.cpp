@@ -1,4 +1,5 @@
 // Packages written leave the port as frames; the drain of the port's output is announced.
+#include "balance_frames.h"
 #include "layer_fixture.h"
 #include "memory_port.h"
 
@@ -81,11 +82,7 @@ TEST(PackageSender, FrameTooBigForThePortGoesOutOverSeveralDrains) {
     MemoryPort port;
     port.writeLimit = 3;
     TCommPackage layer(&port);
-    layer.fSetPackageType(cptFrameHeadTail);
-    layer.fSetFrameHead(0x11);
-    layer.fSetFrameTail(0x13);
-    layer.fSetFrameCtrl(0x12);
-    layer.fSetDoubleFrameMark(false);
+    useBalanceFrames(layer);
     NotifyLog announced;
     layer.PackageNotify = [&](void*, std::uint32_t bits) { announced.add(bits); };
     layer.fSetActive(true);
