@@ -30,7 +30,11 @@ std::uint32_t baudRateBits(int rate);
 enum TParity : std::uint8_t { ptNoParity, ptOddParity, ptEvenParity, ptMarkParity, ptSpaceParity };
 enum TStopBits : std::uint8_t { sbOneStopBit, sbOne_5_StopBits, sbTwoStopBit };
 enum TFlowControl : std::uint8_t { fcNone, fcRtsCts, fcXonXoff, fcTranXonXoff, fcRtsCtsXonXoff };
-enum TCommPackageType : std::uint8_t { cptCompatiblePkg = 0, cptFrameHeadTail = 1, cptFrameTimeout = 2 };
+enum TCommPackageType : std::uint8_t {
+    cptCompatiblePkg = 0,
+    cptFrameHeadTail = 1,
+    cptFrameTimeout = 2
+};
 
 inline constexpr std::uint8_t DefaultFrameHead = 0xEB;
 inline constexpr std::uint8_t DefaultFrameTail = 0xEE;
