@@ -45,14 +45,14 @@ bool hasLineBreak(const std::string& s) {
 
 } // namespace
 
-TIniFile::TIniFile(std::string FileName) : fileName_(std::move(FileName)) {}
+TIniFile::TIniFile(std::string FileName)
+    : fileName_(std::move(FileName)), text_(readAll(fileName_)) {}
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
                                  const std::string& Default) const {
-    auto text = readAll(fileName_);
-    if (!text)
+    if (!text_)
         return Default;
-    return iniLookup(*text, Section, Ident).value_or(Default);
+    return iniLookup(*text_, Section, Ident).value_or(Default);
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
@@ -61,10 +61,11 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
     // A line break would end the entry early and plant the rest as lines of their own.
     if (hasLineBreak(Section) || hasLineBreak(Ident) || hasLineBreak(Value))
         throw EIniFileException(failure);
-    auto text = readAll(fileName_);
-    if (!text)
+    if (!text_)
         throw EIniFileException(failure);
+    std::string updated = iniAssign(*text_, Section, Ident, Value);
     std::string error;
-    if (!saveFileAtomically(fileName_, iniAssign(*text, Section, Ident, Value), error))
+    if (!saveFileAtomically(fileName_, updated, error))
         throw EIniFileException(failure);
+    text_ = std::move(updated);
 }

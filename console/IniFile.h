@@ -1,6 +1,7 @@
 // The settings file: a profile file of GBK text read and written key by key.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -9,6 +10,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The file is read once, when the object is made (it lives inside one handler); each write
+// then works on that text.
 class TIniFile {
 public:
     explicit TIniFile(std::string FileName);
@@ -25,4 +28,6 @@ public:
 
 private:
     std::string fileName_;
+    // Nothing when the file exists but cannot be read: then it is never overwritten.
+    std::optional<std::string> text_;
 };

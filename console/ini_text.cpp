@@ -105,8 +105,7 @@ bool isQuoted(std::string_view s) {
 // Blanks around a value are dropped on reading, so a value that has them (a title typed with
 // leading blanks) is written in quotes, as is one that is itself quoted; one pair is taken off.
 std::string quotedIfNeeded(std::string_view value) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    if (value.empty() || (!blank(value.front()) && !blank(value.back()) && !isQuoted(value)))
+    if (value.empty() || (!isBlank(value.front()) && !isBlank(value.back()) && !isQuoted(value)))
         return std::string(value);
     return "\"" + std::string(value) + "\"";
 }

@@ -66,10 +66,6 @@ FrameFormat TCommPackage::format() const {
     return FrameFormat{FrameHead, FrameTail, FrameCtrl, DoubleFrameMark, PackageSize};
 }
 
-std::int32_t TCommPackage::recordSize() const {
-    return std::max<std::int32_t>(std::int32_t(PackageSize + TCommPackageHead::HeaderSize), 32);
-}
-
 void TCommPackage::resetLocked() {
     InFrame = false;
     EscapePending = false;

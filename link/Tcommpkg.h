@@ -161,7 +161,6 @@ private:
     struct NotifyGate;
 
     FrameFormat format() const;
-    std::int32_t recordSize() const;
     void resetLocked();
     void rebuild(std::uint32_t Slots, std::uint32_t Size);
     void rebuildInactive(std::uint32_t Slots, std::uint32_t Size);

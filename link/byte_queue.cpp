@@ -74,19 +74,6 @@ std::uint32_t ByteQueue::pop(void* Buffer, std::uint32_t n) {
     return n;
 }
 
-std::uint32_t ByteQueue::peek(void* Buffer, std::uint32_t n) const {
-    std::lock_guard lock(mutex_);
-    return copyOut(Buffer, n);
-}
-
-void ByteQueue::discard(std::uint32_t n) {
-    std::lock_guard lock(mutex_);
-    if (size_ == 0)
-        return;
-    n = std::min(n, usedLocked());
-    head_ = (head_ + n) % size_;
-}
-
 void ByteQueue::clear() {
     std::lock_guard lock(mutex_);
     head_ = tail_ = 0;

@@ -20,10 +20,6 @@ public:
     std::uint32_t push(const void* Buffer, std::uint32_t n);
     // Copy out up to n bytes, oldest first, and remove them.
     std::uint32_t pop(void* Buffer, std::uint32_t n);
-    // Copy out up to n bytes without removing them.
-    std::uint32_t peek(void* Buffer, std::uint32_t n) const;
-    // Remove up to n bytes, oldest first.
-    void discard(std::uint32_t n);
     void clear();
 
     std::uint32_t used() const;

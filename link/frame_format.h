@@ -45,8 +45,6 @@ struct FrameReceiverState {
     bool inFrame = false;
     bool escapePending = false;
     std::uint32_t length = 0;
-
-    void reset() { *this = FrameReceiverState{}; }
 };
 
 // Feeds bytes through the state machine. For each finished frame calls onFrame(payload, length);

@@ -45,10 +45,7 @@ void TComboBox::attachLineEdit() {
 }
 
 std::string TComboBox::Text() const {
-    const QString shown = combo(*this)->currentText();
-    if (shown == toQt(programText))
-        return programText;
-    return fromQt(shown);
+    return fromQtAsSet(combo(*this)->currentText(), programText);
 }
 
 void TComboBox::SetText(const std::string& Gbk) {

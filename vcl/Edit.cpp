@@ -32,11 +32,7 @@ TEdit::TEdit(TWinControl* Parent) : TControl(Parent, new OperatorLineEdit) {
 }
 
 std::string TEdit::Text() const {
-    const QString shown = editor(*this)->text();
-    // Bytes the program set that do not survive the round trip through Unicode read back as set.
-    if (shown == toQt(programText))
-        return programText;
-    return fromQt(shown);
+    return fromQtAsSet(editor(*this)->text(), programText);
 }
 
 void TEdit::SetText(const std::string& Gbk) {

@@ -10,6 +10,10 @@ std::string fromQt(const QString& Text) {
     return utf8ToGbk(Text.toStdString());
 }
 
+std::string fromQtAsSet(const QString& Shown, const std::string& SetGbk) {
+    return Shown == toQt(SetGbk) ? SetGbk : fromQt(Shown);
+}
+
 int gbkLength(const QString& Text) {
     return static_cast<int>(fromQt(Text).size());
 }

@@ -6,5 +6,8 @@
 
 QString toQt(const std::string& Gbk);
 std::string fromQt(const QString& Text);
+// What a field shows, as GBK. Bytes the program set that do not survive the round trip through
+// Unicode read back as set while the field still shows them.
+std::string fromQtAsSet(const QString& Shown, const std::string& SetGbk);
 // Length in GBK bytes: what the length limits count.
 int gbkLength(const QString& Text);

@@ -29,6 +29,12 @@ public:
             std::count_if(bits_.begin(), bits_.end(), [mask](auto b) { return (b & mask) != 0; }));
     }
 
+    // How many recorded values are exactly `value`.
+    std::size_t countExactly(std::uint32_t value) const {
+        std::lock_guard<std::mutex> lock(m_);
+        return std::size_t(std::count(bits_.begin(), bits_.end(), value));
+    }
+
 private:
     mutable std::mutex m_;
     std::vector<std::uint32_t> bits_;

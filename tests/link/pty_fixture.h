@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -35,8 +36,7 @@ public:
         path_ = name;
     }
     ~PtyPair() {
-        if (master_ >= 0)
-            close(master_);
+        closeMaster();
         if (slave_ >= 0)
             close(slave_);
     }
@@ -45,6 +45,19 @@ public:
 
     const std::string& slavePath() const { return path_; }
     int masterFd() const { return master_; }
+    int slaveFd() const { return slave_; }
+    // The far end goes away, as an unplugged adapter does.
+    void closeMaster() {
+        if (master_ >= 0)
+            close(master_);
+        master_ = -1;
+    }
+    // Bytes in the line's input that nobody has read yet.
+    int waitingInput() const {
+        int n = 0;
+        ioctl(slave_, FIONREAD, &n);
+        return n;
+    }
 
     void send(const Bytes& bytes) {
         std::size_t done = 0;

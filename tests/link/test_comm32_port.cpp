@@ -2,10 +2,13 @@
 // master, the port opens the slave by its path.
 #include "Comm32.h"
 #include "Comm32Error.h"
+#include "notify_log.h"
+#include "pty_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -22,106 +25,7 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
-
-template <typename Pred> bool eventually(Pred pred, std::chrono::milliseconds deadline = 10s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end)
-            return pred();
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
-// The far end of the line. The test keeps the slave open too, so the port closing its own
-// descriptor never hangs up the master.
-class Pty {
-public:
-    Pty() {
-        if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
-            ADD_FAILURE() << "openpty failed";
-            return;
-        }
-        termios raw{};
-        tcgetattr(slave_, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(slave_, TCSANOW, &raw);
-        path_ = ttyname(slave_);
-    }
-    ~Pty() {
-        closeMaster();
-        close(slave_);
-    }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-
-    const std::string& path() const { return path_; }
-    int slave() const { return slave_; }
-    void closeMaster() {
-        if (master_ >= 0)
-            close(master_);
-        master_ = -1;
-    }
-
-    void send(const Bytes& bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
-            ASSERT_GT(n, 0) << "write to the master failed";
-            done += static_cast<std::size_t>(n);
-        }
-    }
-
-    Bytes receive(std::size_t count, std::chrono::milliseconds deadline = 10s) {
-        Bytes out;
-        const auto end = std::chrono::steady_clock::now() + deadline;
-        while (out.size() < count && std::chrono::steady_clock::now() < end) {
-            pollfd p{master_, POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0)
-                continue;
-            std::uint8_t buf[4096];
-            const ssize_t n = read(master_, buf, std::min(sizeof buf, count - out.size()));
-            if (n > 0)
-                out.insert(out.end(), buf, buf + n);
-        }
-        return out;
-    }
-
-    // Bytes in the line's input that nobody has read yet.
-    int waitingInput() const {
-        int n = 0;
-        ioctl(slave_, FIONREAD, &n);
-        return n;
-    }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
-};
-
-class NotifyLog {
-public:
-    void add(std::uint32_t bits) {
-        std::lock_guard lock(mutex_);
-        bits_.push_back(bits);
-    }
-    std::size_t countWith(std::uint32_t mask) const {
-        std::lock_guard lock(mutex_);
-        return static_cast<std::size_t>(
-            std::count_if(bits_.begin(), bits_.end(), [&](auto b) { return (b & mask) != 0; }));
-    }
-    std::size_t countExactly(std::uint32_t value) const {
-        std::lock_guard lock(mutex_);
-        return static_cast<std::size_t>(std::count(bits_.begin(), bits_.end(), value));
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::uint32_t> bits_;
-};
 
 Bytes allByteValues() {
     Bytes b;
@@ -141,7 +45,7 @@ Bytes pattern(std::size_t n) {
 class PortTest : public ::testing::Test {
 protected:
     PortTest() {
-        port.SetPortResolver([path = pty.path()](int) { return path; });
+        port.SetPortResolver([path = pty.slavePath()](int) { return path; });
         port.fSetBaud(br9600);
         port.SetOnCommNotify([this](void* sender, std::uint32_t bits) {
             EXPECT_EQ(sender, &port);
@@ -162,7 +66,7 @@ protected:
         return got;
     }
 
-    Pty pty;
+    PtyPair pty;
     NotifyLog log;
     TComm32 port;
 };
@@ -267,7 +171,7 @@ TEST_F(PortTest, OpeningTwiceDoesNothingAndModemBitsMarkOpenAndClose) {
 TEST_F(PortTest, SecondPortOnTheSameDeviceIsRefused) {
     port.Open();
     TComm32 other;
-    other.SetPortResolver([path = pty.path()](int) { return path; });
+    other.SetPortResolver([path = pty.slavePath()](int) { return path; });
     try {
         other.Open();
         FAIL() << "two ports on one device";
@@ -282,7 +186,7 @@ TEST_F(PortTest, SecondPortOnTheSameDeviceIsRefused) {
 TEST_F(PortTest, LineIsRawAtTheLinkSettingsWithoutFlowControl) {
     port.Open();
     termios t{};
-    ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
+    ASSERT_EQ(tcgetattr(pty.slaveFd(), &t), 0);
     EXPECT_EQ(cfgetospeed(&t), B9600);
     EXPECT_EQ(cfgetispeed(&t), B9600);
     EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -323,7 +227,7 @@ TEST_F(PortTest, OtherLineSettingsReachTheDevice) {
         port.fSetFlowControl(c.flow);
         port.Open();
         termios t{};
-        ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
+        ASSERT_EQ(tcgetattr(pty.slaveFd(), &t), 0);
         EXPECT_EQ(cfgetospeed(&t), c.speed) << c.baud;
         // A pseudo-terminal drops PARENB whatever it is asked; the rest of the word stays.
         const tcflag_t expected = c.cflagSet & ~static_cast<tcflag_t>(PARENB);
@@ -533,10 +437,14 @@ TEST_F(PortTest, CloseUnderTrafficEndsCleanly) {
     for (int round = 0; round < 3; ++round) {
         port.Open();
         std::atomic<bool> stop{false};
+        // Once the port is closed nobody reads the line: the far end must not block on it.
+        const int master = pty.masterFd();
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
         std::thread farEnd([&] {
             const Bytes chunk = pattern(256);
             while (!stop) {
-                pty.send(chunk);
+                if (::write(master, chunk.data(), chunk.size()) < 0 && errno != EAGAIN)
+                    ADD_FAILURE() << "write to the master failed";
                 pty.receive(4096, 1ms);
             }
         });
