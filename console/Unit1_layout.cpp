@@ -21,13 +21,9 @@ void placeLabel(TLabel& label, const char* captionUtf8, int left, int top, int w
     label.SetBounds(left, top, width, 24);
 }
 
-void placeButton(TButton& button, const char* captionUtf8, int left, int top, int width) {
-    button.SetCaption(utf8ToGbk(captionUtf8));
-    button.SetFont(songFont(FieldFontPx));
-    button.SetBounds(left, top, width, 32);
-}
-
-void placeSpeedButton(TSpeedButton& button, const char* captionUtf8, int left, int top, int width) {
+// Buttons and speed buttons alike.
+template <typename Button>
+void placeButton(Button& button, const char* captionUtf8, int left, int top, int width) {
     button.SetCaption(utf8ToGbk(captionUtf8));
     button.SetFont(songFont(FieldFontPx));
     button.SetBounds(left, top, width, 32);
@@ -90,10 +86,10 @@ void TForm1::designControls() {
     placeButton(Button1, "去皮", 8 + 3 * (wide + 6), 286, wide);
     const int third = (ClientWidth - 16 - 2 * 6) / 3;
     placeButton(Button6, "手动采样", 8, 324, third);
-    placeSpeedButton(SpeedButton2, "自动采样", 8 + (third + 6), 324, third);
+    placeButton(SpeedButton2, "自动采样", 8 + (third + 6), 324, third);
     placeButton(Button9, "打印", 8 + 2 * (third + 6), 324, third);
     placeButton(Button7, "保存", 8, 362, third);
-    placeSpeedButton(SpeedButton3, "自动保存", 8 + (third + 6), 362, third);
+    placeButton(SpeedButton3, "自动保存", 8 + (third + 6), 362, third);
     placeButton(Button10, "退出", 8 + 2 * (third + 6), 362, third);
 
     StatusBar1.SetFont(songFont(FieldFontPx));

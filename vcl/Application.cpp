@@ -96,10 +96,6 @@ void TApplication::HandleException() {
     GuardedApplication::showCurrentException();
 }
 
-void TApplication::ShowException(const std::string& Gbk) {
-    ShowErrorBox(Gbk);
-}
-
 bool invokeGuarded(const std::function<void()>& Handler) {
     if (!Handler)
         return true;

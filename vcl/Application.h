@@ -37,7 +37,6 @@ public:
 
     // Shows the exception being handled in the error box; call from inside a catch block.
     void HandleException();
-    void ShowException(const std::string& Gbk);
 
 private:
     std::unique_ptr<QApplication> qtApp;
