@@ -57,8 +57,9 @@ TEST_F(LayerOnPty, TimeoutPackagesEndWhenTheLineFallsQuiet) {
     layer->fSetPackageInterval(20);
     activate();
     pty.send({0x11, 0x41, 0x13, 0x42});
-    ASSERT_TRUE(eventually([&] { return layer->ReceiveQueue.Count() == 1; }));
-    EXPECT_GT(announced.countWith(EV_RXCHAR), 0u);
+    // The package is queued before it is announced, so wait for both.
+    ASSERT_TRUE(eventually(
+        [&] { return layer->ReceiveQueue.Count() == 1 && announced.countWith(EV_RXCHAR) > 0; }));
     std::uint8_t buf[16];
     ASSERT_EQ(layer->ReadPackage(buf, sizeof buf), 4u);
     EXPECT_EQ(Bytes(buf, buf + 4), (Bytes{0x11, 0x41, 0x13, 0x42})) << "bytes taken as they came";
