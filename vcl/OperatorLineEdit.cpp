@@ -34,8 +34,10 @@ bool OperatorLineEdit::event(QEvent* Event) {
 
 void OperatorLineEdit::endOfOperatorEvent() {
     operatorEdited = false;
+    // Text the program put in may already be over the limit: the operator can shorten it, but
+    // not replace part of it with as much or more.
     const int bytes = gbkLength(text());
-    if (MaxBytes > 0 && bytes > MaxBytes && bytes > gbkLength(textBefore)) {
+    if (MaxBytes > 0 && bytes > MaxBytes && bytes >= gbkLength(textBefore)) {
         setText(textBefore);
         setCursorPosition(cursorBefore);
         return;
@@ -67,6 +69,9 @@ void OperatorLineEdit::keyPressEvent(QKeyEvent* Event) {
     QString typed = Event->text();
     if (Event->key() == Qt::Key_Backspace)
         typed = QString(QChar(8));
+    // Delete edits without typing a character, though X11 reports it with the text 0x7F.
+    if (Event->key() == Qt::Key_Delete)
+        typed.clear();
     if (!KeyFilter || typed.isEmpty()) {
         QLineEdit::keyPressEvent(Event);
         return;

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -59,6 +60,25 @@ TEST_F(ComboBoxTest, TypingIsHeldToFiveGbkBytesAndEachKeyIsAChange) {
     EXPECT_EQ(changes.size(), 3u);
     // The list opens as the operator types.
     EXPECT_TRUE(box()->view()->isVisible());
+}
+
+TEST_F(ComboBoxTest, ANameOverTheLimitCanOnlyBeShortenedNeverRetyped) {
+    // 串口一 shown by the program: replacing 一 with 二 keeps six bytes, which is still over five.
+    QLineEdit* editor = box()->lineEdit();
+    editor->setSelection(2, 1);
+    type("二");
+    EXPECT_EQ(combo.Text(), portNames()[0]);
+    editor->selectAll();
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("串口三"));
+    QCoreApplication::sendEvent(editor, &commit);
+    EXPECT_EQ(combo.Text(), portNames()[0]);
+    EXPECT_TRUE(changes.empty());
+
+    editor->end(false);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    EXPECT_EQ(combo.Text(), "\xB4\xAE\xBF\xDA");
+    EXPECT_EQ(changes.size(), 1u);
 }
 
 TEST_F(ComboBoxTest, PickingAnItemIsAChangeTheSameItemIncluded) {
