@@ -65,7 +65,8 @@ std::string TApplication::titleFromProgramPath(const std::string& Path) {
         name.truncate(dot);
     if (name.isEmpty())
         return {};
-    return fromQt(name.left(1).toUpper() + name.mid(1).toLower());
+    // The first letter keeps its case; only the rest is lowered.
+    return fromQt(name.left(1) + name.mid(1).toLower());
 }
 
 std::string TApplication::ExeDir() const {

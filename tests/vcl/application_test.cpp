@@ -9,10 +9,10 @@ TEST(ApplicationTitle, FromTheProgramFilesName) {
         const char* path;
         const char* title;
     } cases[] = {
-        {"/opt/wd/weighdisplay", "Weighdisplay"},
+        {"/opt/wd/weighdisplay", "weighdisplay"},
         {"/opt/wd/WEIGHDISPLAY.EXE", "Weighdisplay"},
         {"/opt/v1.2/Weigh.Display.exe", "Weigh.display"},
-        {"weighdisplay", "Weighdisplay"},
+        {"weighdisplay", "weighdisplay"},
         {"/opt/wd/\xE7\xA7\xA4\x41\x42.bin", "\xB3\xD3"
                                              "ab"}, // 秤AB, the path in UTF-8
         {"/opt/wd/.exe", ""},
@@ -22,13 +22,13 @@ TEST(ApplicationTitle, FromTheProgramFilesName) {
 }
 
 TEST(ApplicationTitle, TheRunningProgramsNameAndFolder) {
-    EXPECT_EQ(Application->Title(), "Test_vcl");
+    EXPECT_EQ(Application->Title(), "test_vcl");
     const std::string exe = Application->ExeName();
     EXPECT_EQ(Application->ExeDir(), exe.substr(0, exe.rfind('/') + 1));
 
     Application->SetExeNameForTesting("/tmp/somewhere/weighdisplay");
     EXPECT_EQ(Application->ExeDir(), "/tmp/somewhere/");
-    EXPECT_EQ(Application->Title(), "Weighdisplay");
+    EXPECT_EQ(Application->Title(), "weighdisplay");
     Application->SetExeNameForTesting(exe);
 }
 
