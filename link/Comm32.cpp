@@ -245,64 +245,64 @@ TCommNotifyEvent TComm32::GetOnCommNotify() const {
 }
 
 void TComm32::fSetPort(int PortNo) {
-    d->portNo = PortNo;
     Close();
+    d->portNo = PortNo;
 }
 int TComm32::fGetPort() const {
     return d->portNo;
 }
 
 void TComm32::fSetBaud(int Rate) {
-    d->baud = Rate >= br110 && Rate <= br256000 ? Rate : br115200;
     Close();
+    d->baud = Rate >= br110 && Rate <= br256000 ? Rate : br115200;
 }
 int TComm32::fGetBaud() const {
     return d->baud;
 }
 
 void TComm32::fSetParity(TParity Parity) {
-    d->parity = Parity;
     Close();
+    d->parity = Parity;
 }
 TParity TComm32::fGetParity() const {
     return d->parity;
 }
 
 void TComm32::fSetByteSize(int Size) {
-    d->byteSize = std::clamp(Size, 0, 255);
     Close();
+    d->byteSize = std::clamp(Size, 0, 255);
 }
 int TComm32::fGetByteSize() const {
     return d->byteSize;
 }
 
 void TComm32::fSetStopBits(TStopBits Bits) {
-    d->stopBits = Bits;
     Close();
+    d->stopBits = Bits;
 }
 TStopBits TComm32::fGetStopBits() const {
     return d->stopBits;
 }
 
 void TComm32::fSetFlowControl(TFlowControl Flow) {
-    d->flow = Flow;
     Close();
+    d->flow = Flow;
 }
 TFlowControl TComm32::fGetFlowControl() const {
     return d->flow;
 }
 
 void TComm32::fSetHwInSize(int Size) {
-    d->hwInSize = Size;
     Close();
+    d->hwInSize = Size;
 }
 int TComm32::fGetHwInSize() const {
     return d->hwInSize;
 }
 
 void TComm32::fSetHwOutSize(int Size) {
-    d->hwOutSize = Size;
     Close();
+    d->hwOutSize = Size;
 }
 int TComm32::fGetHwOutSize() const {
     return d->hwOutSize;

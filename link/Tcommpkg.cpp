@@ -66,6 +66,10 @@ FrameFormat TCommPackage::format() const {
     return FrameFormat{FrameHead, FrameTail, FrameCtrl, DoubleFrameMark, PackageSize};
 }
 
+std::uint32_t TCommPackage::_EncodePackage(TCommPackageHead Dest, TCommPackageHead Src) const {
+    return ::_EncodePackage(Dest, Src, format());
+}
+
 void TCommPackage::resetLocked() {
     InFrame = false;
     EscapePending = false;
@@ -116,8 +120,11 @@ void TCommPackage::fSetPackageSize(std::uint32_t Size) {
 }
 
 // An active layer is made inactive around the rebuild and active again after it, failed or not,
-// which also drops a half-received frame.
+// which also drops a half-received frame. Setting the sizes it already has is no change, and must
+// not cost the packages that wait.
 void TCommPackage::rebuildInactive(std::uint32_t Slots, std::uint32_t Size) {
+    if (Slots == QueueSize && Size == PackageSize)
+        return;
     const bool was = fGetActive();
     if (was)
         fSetActive(false);
@@ -133,6 +140,8 @@ void TCommPackage::rebuildInactive(std::uint32_t Slots, std::uint32_t Size) {
 }
 
 void TCommPackage::fSetPackageType(TCommPackageType Type) {
+    if (Type == PackageType.load())
+        return;
     const bool was = fGetActive();
     if (was)
         fSetActive(false);
@@ -242,7 +251,7 @@ void TCommPackage::_WritePackage() {
         frame.SetLength(outgoing.Length());
         std::memcpy(frame.Data(), outgoing.Data(), outgoing.Length());
     } else {
-        _EncodePackage(frame, outgoing, format());
+        _EncodePackage(frame, outgoing);
     }
     SentCount = std::min(Comm->Write(frame.Data(), frame.Length()), frame.Length());
 }
@@ -268,8 +277,10 @@ std::uint32_t TCommPackage::WritePackage(const void* Buffer, std::uint32_t Lengt
 bool TCommPackage::writeRecordPackage(const std::uint8_t* Record, std::uint32_t Length) {
     if (Length < TCommPackageHead::HeaderSize)
         return false;
-    const std::uint32_t n =
-        std::min({recordLength(Record), Length - TCommPackageHead::HeaderSize, PackageSize});
+    // A record longer than the buffer that holds it is refused rather than sent cut.
+    if (recordLength(Record) > Length - TCommPackageHead::HeaderSize)
+        return false;
+    const std::uint32_t n = std::min(recordLength(Record), PackageSize);
     if (!SendQueue.Put(Record + TCommPackageHead::HeaderSize, n))
         return false;
     _WritePackage();

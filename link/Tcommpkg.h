@@ -126,6 +126,9 @@ public:
     // The receiver and the send step; callers hold the matching lock (receiveLock_ / sendLock_).
     void _ReadHeadTailPackage();
     void _WritePackage();
+    // The frame for Src's payload with this layer's frame bytes, cut at PackageSize; Dest must
+    // hold maxFrameLength(PackageSize) bytes of data. Returns Dest's new length.
+    std::uint32_t _EncodePackage(TCommPackageHead Dest, TCommPackageHead Src) const;
 
     // Public for reading (tests, fuzzer, benchmarks); changed only through the setters above.
     // The receiver's fields belong to the port's event thread while the layer is active.

@@ -83,16 +83,13 @@ void setParity(termios& t, TParity Parity) {
     }
 }
 
-// The frame head and tail are XON and XOFF, so software flow control is only ever on when asked.
+// The frame head and tail are XON and XOFF, so software flow control stays off whatever is asked:
+// the driver would swallow them. Only the hardware handshake follows the setting.
 void setFlowControl(termios& t, TFlowControl Flow) {
     t.c_cflag &= ~CRTSCTS;
     t.c_iflag &= ~(IXON | IXOFF | IXANY);
     if (Flow == fcRtsCts || Flow == fcRtsCtsXonXoff)
         t.c_cflag |= CRTSCTS;
-    if (Flow == fcXonXoff || Flow == fcRtsCtsXonXoff)
-        t.c_iflag |= IXON | IXOFF;
-    if (Flow == fcTranXonXoff)
-        t.c_iflag |= IXON;
 }
 
 bool noModemLines(int Error) {

@@ -29,14 +29,15 @@ TEST(PackageModes, CompatibleRecordsAreTakenWholeAndNeverOverrun) {
     EXPECT_EQ(layer.WritePackage(good.data(), std::uint32_t(good.size())), 1u);
     EXPECT_EQ(port.written, (Bytes{0x11, 0x01, 0x73, 0x13}));
 
-    // A length field claiming more than the caller's buffer holds is held to that buffer.
+    // A length field claiming more than the caller's buffer holds is refused, not sent cut.
     port.written.clear();
     layer.fNewCommNotify(&port, EV_TXEMPTY);
-    const Bytes lying = record(1000, {0x05, 0x06});
-    EXPECT_EQ(layer.WritePackage(lying.data(), std::uint32_t(lying.size())), 1u);
-    EXPECT_EQ(port.written, (Bytes{0x11, 0x05, 0x06, 0x13}));
+    const Bytes lying = record(3, {0x05, 0x06});
+    EXPECT_EQ(layer.WritePackage(lying.data(), std::uint32_t(lying.size())), 0u);
     const std::uint8_t tooShort[3] = {};
     EXPECT_EQ(layer.WritePackage(tooShort, sizeof tooShort), 0u);
+    EXPECT_EQ(layer.SendQueue.Count(), 0u);
+    EXPECT_EQ(port.written, Bytes{});
 
     port.pending = {0x11, 0x0A, 0x0B, 0x0C, 0x13, 0x11, 0x0D, 0x13};
     layer.fNewCommNotify(&port, EV_RXCHAR);

@@ -202,3 +202,27 @@ TEST_F(LayerOnPty, QueueSizeChangeWhileActiveRebuildsAndStaysActive) {
     ASSERT_TRUE(eventually([&] { return layer->ReceiveQueue.Count() == 2; }));
     EXPECT_EQ(packagesUntil({0x02}), (std::vector<Bytes>{{0x01}, {0x02}}));
 }
+
+TEST(PackageReceiver, SettingWhatIsAlreadySetKeepsWaitingPackagesAndAHalfFrame) {
+    MemoryPort port;
+    TCommPackage layer(&port);
+    useBalanceFrames(layer);
+    layer.fSetActive(true);
+    port.pending = frameOf({0x01});
+    port.pending.insert(port.pending.end(), {0x11, 0x02});
+    layer.fNewCommNotify(&port, EV_RXCHAR);
+    ASSERT_EQ(layer.ReceiveQueue.Count(), 1u);
+
+    layer.fSetPackageType(cptFrameHeadTail);
+    layer.fSetQueueSize(layer.QueueSize);
+    layer.fSetPackageSize(layer.PackageSize);
+
+    port.pending = {0x13};
+    layer.fNewCommNotify(&port, EV_RXCHAR);
+    ASSERT_EQ(layer.ReceiveQueue.Count(), 2u);
+    std::uint8_t buf[16];
+    ASSERT_EQ(layer.ReadPackage(buf, sizeof buf), 1u);
+    EXPECT_EQ(buf[0], 0x01);
+    ASSERT_EQ(layer.ReadPackage(buf, sizeof buf), 1u);
+    EXPECT_EQ(buf[0], 0x02) << "the frame begun before the settings completes after them";
+}

@@ -48,6 +48,22 @@ TEST_F(LayerOnPty, DoubleMarksAndCutAtPackageSize) {
     EXPECT_EQ(pty.receive(7), (Bytes{0x11, 0x11, 0x01, 0x02, 0x03, 0x13, 0x13}));
 }
 
+TEST(PackageSender, TheLayersEncoderUsesItsOwnFrameBytes) {
+    MemoryPort port;
+    TCommPackage layer(&port);
+    layer.fSetFrameHead(0x02);
+    layer.fSetFrameTail(0x03);
+    layer.fSetFrameCtrl(0x10);
+    layer.fSetDoubleFrameMark(true);
+    layer.fSetPackageSize(4);
+    std::uint8_t src[4 + 5] = {5, 0, 0, 0, 0x41, 0x02, 0x10, 0x03, 0x42};
+    std::uint8_t dest[4 + 12] = {};
+    const Bytes frame{0x02, 0x02, 0x41, 0x10, 0x02, 0x10, 0x10, 0x10, 0x03, 0x03, 0x03};
+    EXPECT_EQ(layer._EncodePackage({dest}, {src}), frame.size());
+    EXPECT_EQ(TCommPackageHead{dest}.Length(), frame.size());
+    EXPECT_EQ(Bytes(dest + 4, dest + 4 + frame.size()), frame) << "cut at 4, escaped, doubled";
+}
+
 TEST_F(LayerOnPty, EmptyWriteQueuesNothing) {
     activate();
     const std::uint8_t cmd[] = {0x01};
