@@ -22,8 +22,9 @@ fi
 
 SIM="$BUILD/tools/balance-sim/balance-sim"
 APP="$BUILD/app/weighdisplay"
+SHOT_APP="$BUILD/app/weighdisplay-screenshot"
 CFG="$BUILD/app/cfg.ini"
-for f in "$SIM" "$APP"; do
+for f in "$SIM" "$APP" "$SHOT_APP"; do
     [ -x "$f" ] || {
         say "not built: $f"
         exit 1
@@ -126,7 +127,7 @@ fi
 mkdir -p "$(dirname "$SHOT")"
 rm -f "$SHOT"
 say "running under Xvfb; the picture goes to $SHOT"
-WEIGHDISPLAY_SCREENSHOT="$SHOT" xvfb-run -a -s "-screen 0 1024x768x24" "$APP"
+xvfb-run -a -s "-screen 0 1024x768x24" "$SHOT_APP" "$SHOT"
 if [ -s "$SHOT" ]; then
     say "saved $SHOT"
 else
