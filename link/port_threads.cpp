@@ -17,6 +17,8 @@ namespace {
 
 constexpr std::size_t readChunk = 2048;
 constexpr std::size_t writeChunk = 4096;
+// Linux has no wait for modem-line changes that works on every driver, so the timer thread
+// looks at CTS, DSR, carrier detect and ring this often.
 constexpr int modemLinePeriodMs = 200;
 
 // poll that survives signals and, on a resource failure, backs off instead of spinning.
@@ -121,7 +123,12 @@ void runTimerThread(std::shared_ptr<PortCore> Core, std::shared_ptr<PortSession>
         int lines = 0;
         const bool haveLines = Session->hasModemLines && readModemLines(Session->fd, lines);
         if (haveLines) {
-            if (linesKnown && ((lines ^ lastLines) & TIOCM_CD))
+            const int changed = linesKnown ? lines ^ lastLines : 0;
+            if (changed & TIOCM_CTS)
+                bits |= EV_CTS;
+            if (changed & TIOCM_DSR)
+                bits |= EV_DSR;
+            if (changed & TIOCM_CD)
                 bits |= EV_RLSD;
             if (linesKnown && (lines & TIOCM_RI) && !(lastLines & TIOCM_RI))
                 bits |= EV_RING;
