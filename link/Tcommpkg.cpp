@@ -278,9 +278,10 @@ bool TCommPackage::writeRecordPackage(const std::uint8_t* Record, std::uint32_t 
     if (Length < TCommPackageHead::HeaderSize)
         return false;
     // A record longer than the buffer that holds it is refused rather than sent cut.
-    if (recordLength(Record) > Length - TCommPackageHead::HeaderSize)
+    const std::uint32_t length = recordLength(Record);
+    if (length > Length - TCommPackageHead::HeaderSize)
         return false;
-    const std::uint32_t n = std::min(recordLength(Record), PackageSize);
+    const std::uint32_t n = std::min(length, PackageSize);
     if (!SendQueue.Put(Record + TCommPackageHead::HeaderSize, n))
         return false;
     _WritePackage();

@@ -130,7 +130,7 @@ void runTimerThread(std::shared_ptr<PortCore> Core, std::shared_ptr<PortSession>
                 bits |= EV_DSR;
             if (changed & TIOCM_CD)
                 bits |= EV_RLSD;
-            if (linesKnown && (lines & TIOCM_RI) && !(lastLines & TIOCM_RI))
+            if ((changed & TIOCM_RI) && (lines & TIOCM_RI))
                 bits |= EV_RING;
             lastLines = lines;
             linesKnown = true;
